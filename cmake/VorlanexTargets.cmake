@@ -1,0 +1,20 @@
+# Warnings and sanitizers are applied per target, never globally.
+function(vorlanex_target_defaults target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(VORLANEX_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(VORLANEX_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# A library of the program: sources of one folder, headers found as "folder/Header.h".
+function(vorlanex_library target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPENDS})
+  vorlanex_target_defaults(${target})
+endfunction()
