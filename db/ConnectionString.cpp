@@ -89,17 +89,23 @@ std::string ApplyLogin(std::string_view s, std::string_view userID, std::string_
 }
 
 std::string RemovePassword(std::string_view s) {
-    const size_t at = s.find("Password=");
-    if (at == std::string_view::npos) return std::string(s);
-    // The item runs from the start of its key to its ";" (included) or the end of the string.
-    size_t begin = at;
-    while (begin > 0 && s[begin - 1] != ';') --begin;
-    size_t end = s.find(';', at);
-    std::string result(s.substr(0, begin));
-    if (end == std::string_view::npos) {
-        if (!result.empty() && result.back() == ';') result.pop_back();
-    } else {
-        result += s.substr(end + 1);
+    // Every item goes, not just the first: after ApplyLogin a string can carry an empty
+    // provider-specific password key in front of the real one.
+    std::string result(s);
+    for (size_t at = result.find("Password="); at != std::string::npos;
+         at = result.find("Password=")) {
+        // The item runs from the start of its key to its ";" (included) or the end of the string.
+        size_t begin = at;
+        while (begin > 0 && result[begin - 1] != ';')
+            --begin;
+        const size_t end = result.find(';', at);
+        if (end != std::string::npos) {
+            result.erase(begin, end + 1 - begin);
+        } else {
+            result.erase(begin);
+            if (!result.empty() && result.back() == ';')
+                result.pop_back();
+        }
     }
     return result;
 }

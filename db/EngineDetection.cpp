@@ -12,14 +12,15 @@ namespace vorlanex {
 namespace {
 
 // The driver description of a system data source, or nothing when the list cannot be read or
-// does not hold the name. A listed data source without a description reads as empty text.
+// does not hold the name. Names are matched regardless of letter case, as the driver manager
+// does when it connects. A listed data source without a description reads as empty text.
 std::optional<std::string> systemDataSourceDescription(std::string_view name) {
     SQLHENV env = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return std::nullopt;
     std::optional<std::string> result;
     if (SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
                                     reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0))) {
-        SQLCHAR dsn[SQL_MAX_DSN_LENGTH * 4 + 1];
+        SQLCHAR dsn[1024];
         SQLCHAR description[1024];
         SQLSMALLINT dsnLength = 0;
         SQLSMALLINT descriptionLength = 0;
@@ -28,7 +29,12 @@ std::optional<std::string> systemDataSourceDescription(std::string_view name) {
                                             description, sizeof description,
                                             &descriptionLength))) {
             direction = SQL_FETCH_NEXT;
-            if (std::string_view(reinterpret_cast<const char*>(dsn)) == name) {
+            // A cut-off name could equal a shorter one by accident; it never matches.
+            if (dsnLength < 0 || dsnLength >= static_cast<SQLSMALLINT>(sizeof dsn))
+                continue;
+            if (SameName(std::string_view(reinterpret_cast<const char*>(dsn),
+                                          static_cast<size_t>(dsnLength)),
+                         name)) {
                 result = std::string(reinterpret_cast<const char*>(description));
                 break;
             }

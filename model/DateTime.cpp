@@ -57,8 +57,9 @@ size_t runLength(std::string_view text, size_t pos) {
 
 std::string FormatDateTime(std::string_view pattern, const DateTime& value,
                            const LocaleFormats& locale) {
-    const bool twelveHour = pattern.find("am/pm") != std::string_view::npos ||
-                            pattern.find("AM/PM") != std::string_view::npos;
+    bool twelveHour = false;
+    for (size_t at = 0; at < pattern.size() && !twelveHour; ++at)
+        twelveHour = startsWithNoCase(pattern, at, "am/pm");
     std::string out;
     out.reserve(pattern.size() + 8);
     size_t pos = 0;

@@ -17,7 +17,18 @@ std::string LocaleFormats::FromStrftime(const std::string& format, char placehol
             found = c;
             if (separator) *separator = c;
         }
-        out += (found && c == found) ? placeholder : c;
+        if (found && c == found) {
+            out += placeholder;
+        } else if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '\'') {
+            // A literal letter would read as a pattern letter, a quote as the start of a text.
+            out += '"';
+            out += c;
+            out += '"';
+        } else if (c == '"') {
+            out += "'\"'";
+        } else {
+            out += c;
+        }
     };
     for (size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%' || i + 1 >= format.size()) {
@@ -52,18 +63,39 @@ std::string LocaleFormats::FromStrftime(const std::string& format, char placehol
     return out;
 }
 
-LocaleFormats LocaleFormats::FromSystem() {
+namespace {
+
+// Texts hold the separator as one byte. A locale whose separator is a multibyte character
+// (the no-break spaces, the typographic apostrophe) gets its plain one-byte look-alike, so
+// that no half of a UTF-8 sequence ends up in a text.
+char singleByteSeparator(const char* separator, char fallback) {
+    if (!separator || !*separator)
+        return fallback;
+    const std::string text(separator);
+    if (text.size() == 1)
+        return text[0];
+    if (text == "\u2019" || text == "\u2032")
+        return '\'';
+    return ' ';
+}
+
+}  // namespace
+
+LocaleFormats LocaleFormats::FromPosix(const char* dateFormat, const char* timeFormat,
+                                       const char* thousandsSeparator) {
     LocaleFormats formats;
-    const char* dateFormat = nl_langinfo(D_FMT);
-    const char* timeFormat = nl_langinfo(T_FMT);
     if (dateFormat && *dateFormat)
         formats.ShortDateFormat = FromStrftime(dateFormat, '/', &formats.DateSeparator);
     if (timeFormat && *timeFormat)
         formats.LongTimeFormat = FromStrftime(timeFormat, ':', &formats.TimeSeparator);
-    const std::lconv* numeric = std::localeconv();
-    if (numeric && numeric->thousands_sep && *numeric->thousands_sep)
-        formats.ThousandSeparator = *numeric->thousands_sep;
+    formats.ThousandSeparator = singleByteSeparator(thousandsSeparator, formats.ThousandSeparator);
     return formats;
+}
+
+LocaleFormats LocaleFormats::FromSystem() {
+    const std::lconv* numeric = std::localeconv();
+    return FromPosix(nl_langinfo(D_FMT), nl_langinfo(T_FMT),
+                     numeric ? numeric->thousands_sep : nullptr);
 }
 
 }  // namespace vorlanex

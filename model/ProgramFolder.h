@@ -8,5 +8,7 @@ namespace vorlanex {
 // $VORLANEX_HOME when set; else the executable's folder when it is writable; else
 // $XDG_DATA_HOME/vorlanex (default ~/.local/share/vorlanex), created when first needed.
 std::filesystem::path ProgramFolder();
+// The same choice for an executable that lies in executableFolder.
+std::filesystem::path ProgramFolder(const std::filesystem::path& executableFolder);
 
 }  // namespace vorlanex

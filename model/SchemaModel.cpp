@@ -48,9 +48,11 @@ TZTTable& TZTDBSchema::AddTable() {
 }
 
 void TZTDBSchema::DeleteTable(TZTTable& table) {
-    table.ClearFields();
     auto it = findOwned(m_tables, table);
-    if (it != m_tables.end()) m_tables.erase(it);
+    if (it == m_tables.end())
+        return;
+    table.ClearFields();
+    m_tables.erase(it);
 }
 
 TZTTable* TZTDBSchema::FindTable(std::string_view name) const {
