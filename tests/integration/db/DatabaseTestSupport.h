@@ -1,0 +1,84 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/Database.h"
+
+namespace vorlanex::db::testing {
+
+enum class Engine { SQLite, PostgreSQL, MariaDB };
+
+// One database the tests run against, with the SQL spellings that differ between them.
+struct TestDatabase {
+    Engine Kind;
+    std::string Name;
+    std::string TimestampType;
+    std::string DoubleType;
+    std::string BooleanType;
+    std::string BinaryType;
+    std::string TrueLiteral;
+    std::string BinaryLiteral;  // of the bytes 00 FF 10 41
+    int DecimalCode;            // the catalog's type code for DECIMAL(18,4)
+};
+
+inline std::string RequiredEnv(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) {
+        ADD_FAILURE() << name << " is not set: start the servers with scripts/test-servers";
+        return {};
+    }
+    return value;
+}
+
+inline std::filesystem::path FreshFolder(const std::string& tag) {
+    auto folder = std::filesystem::temp_directory_path() /
+                  ("vorlanex-db-" + tag + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// A writable copy of a fixture file in a folder of its own.
+inline std::filesystem::path CopyFixture(const std::string& relative, const std::string& tag) {
+    const std::filesystem::path source = std::filesystem::path(VORLANEX_DB_FIXTURES_DIR) / relative;
+    const auto target = FreshFolder(tag) / source.filename();
+    std::filesystem::copy_file(source, target);
+    std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    return target;
+}
+
+// The program's connection string for a server, in the form the connection panel produces.
+inline std::string ServerConnectionString(Engine kind) {
+    const std::string odbc = RequiredEnv(kind == Engine::PostgreSQL ? "VORLANEX_TEST_PG_CONN"
+                                                                    : "VORLANEX_TEST_MARIADB_CONN");
+    return "Provider=MSDASQL.1;Extended Properties=\"" + odbc + "\"";
+}
+
+inline std::unique_ptr<IConnection> OpenConnection(const std::string& connectionString) {
+    auto connection = CreateOdbcConnection();
+    connection->SetConnectionString(connectionString);
+    connection->Open();
+    return connection;
+}
+
+inline void Exec(IConnection& connection, const std::string& sql) {
+    auto query = connection.CreateQuery();
+    query->SetSQL(sql);
+    query->ExecSQL();
+}
+
+inline void ExecQuietly(IConnection& connection, const std::string& sql) {
+    try {
+        Exec(connection, sql);
+    } catch (const DatabaseError&) {
+    }
+}
+
+}  // namespace vorlanex::db::testing
