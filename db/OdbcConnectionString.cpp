@@ -161,9 +161,11 @@ void SetDefault(ConnectionItems& items, std::string_view key, std::string value)
 
 // Carries the login and the database of the OLE DB items over into ODBC items that lack them.
 void AddLogin(const ConnectionItems& oleDb, ConnectionItems& odbc) {
-    if (auto user = FindItem(oleDb, "User ID"); user && !FindItem(odbc, "UID"))
+    // The login is appended to the string the user chose, so its last occurrence is the one
+    // that counts, as with any repeated OLE DB keyword.
+    if (auto user = FindLastItem(oleDb, "User ID"); user && !FindItem(odbc, "UID"))
         odbc.push_back({"UID", *user});
-    if (auto password = FindItem(oleDb, "Password"); password && !FindItem(odbc, "PWD"))
+    if (auto password = FindLastItem(oleDb, "Password"); password && !FindItem(odbc, "PWD"))
         odbc.push_back({"PWD", *password});
     if (auto catalog = FindItem(oleDb, "Initial Catalog");
         catalog && !catalog->empty() && !FindItem(odbc, "DATABASE"))
@@ -281,6 +283,14 @@ std::optional<std::string> FindItem(const ConnectionItems& items, std::string_vi
     for (const auto& item : items) {
         if (SameName(item.Key, key))
             return item.Value;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FindLastItem(const ConnectionItems& items, std::string_view key) {
+    for (auto item = items.rbegin(); item != items.rend(); ++item) {
+        if (SameName(item->Key, key))
+            return item->Value;
     }
     return std::nullopt;
 }

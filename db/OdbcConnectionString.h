@@ -26,6 +26,8 @@ ConnectionItems ParseOdbcConnectionString(std::string_view text);
 
 // The value of the first item whose key matches without regard to letter case.
 std::optional<std::string> FindItem(const ConnectionItems& items, std::string_view key);
+// The value of the last such item.
+std::optional<std::string> FindLastItem(const ConnectionItems& items, std::string_view key);
 
 // An ODBC string from items; values that need it are put in braces.
 std::string FormatOdbcConnectionString(const ConnectionItems& items);

@@ -73,6 +73,9 @@ TEST(Translation, OdbcRoutes) {
          "DSN=pgdsn;PWD=ab;BoolsAsChar=0;UseDeclareFetch=1;Fetch=1000;Protocol=7.4-2"},
         {"DSN=plain;UID=u", "DSN=plain;UID=u"},
         {"Provider=MSDASQL;Data Source=d;Password=\"p;w\"", "DSN=d;PWD={p;w}"},
+        // The login typed into a string that held an empty one is appended: it wins.
+        {"Provider=MSDASQL;Data Source=d;User ID=;Password=;User ID=typed;Password=pw",
+         "DSN=d;UID=typed;PWD=pw"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TranslateToOdbc(c.input, machine), c.expected) << c.input;
