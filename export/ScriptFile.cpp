@@ -10,17 +10,21 @@ namespace vorlanex {
 namespace {
 constexpr size_t kBufferSize = 1 << 20;
 
-std::string reason(int error) { return std::system_category().message(error); }
+std::string reason(int error) {
+    return std::system_category().message(error);
+}
 }  // namespace
 
 TTextFileWriter::TTextFileWriter(const std::filesystem::path& path, Mode mode) : m_path(path) {
     m_file = std::fopen(path.c_str(), mode == Mode::Create ? "wb" : "ab");
-    if (!m_file) fail("Cannot open");
+    if (!m_file)
+        fail("Cannot open");
     std::setvbuf(m_file, nullptr, _IOFBF, kBufferSize);
 }
 
 TTextFileWriter::~TTextFileWriter() {
-    if (m_file) std::fclose(m_file);
+    if (m_file)
+        std::fclose(m_file);
 }
 
 void TTextFileWriter::fail(const char* what) {
@@ -33,12 +37,15 @@ void TTextFileWriter::fail(const char* what) {
 }
 
 void TTextFileWriter::Write(std::string_view text) {
-    if (text.empty()) return;
-    if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) fail("Cannot write to");
+    if (text.empty())
+        return;
+    if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size())
+        fail("Cannot write to");
 }
 
 void TTextFileWriter::Close() {
-    if (!m_file) return;
+    if (!m_file)
+        return;
     std::FILE* file = m_file;
     m_file = nullptr;
     const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
@@ -52,7 +59,8 @@ void TTextFileWriter::Close() {
 
 TTextFileReader::TTextFileReader(const std::filesystem::path& path) : m_path(path) {
     m_file = std::fopen(path.c_str(), "rb");
-    if (!m_file) throw FileError("Cannot open " + path.string() + ": " + reason(errno));
+    if (!m_file)
+        throw FileError("Cannot open " + path.string() + ": " + reason(errno));
     std::setvbuf(m_file, nullptr, _IOFBF, kBufferSize);
 }
 
@@ -62,14 +70,16 @@ TTextFileReader::~TTextFileReader() {
 }
 
 void TTextFileReader::Close() noexcept {
-    if (m_file) std::fclose(m_file);
+    if (m_file)
+        std::fclose(m_file);
     m_file = nullptr;
 }
 
 bool TTextFileReader::ReadLine(std::string& line, std::string_view& lineEnd) {
     line.clear();
     lineEnd = {};
-    if (!m_file) return false;
+    if (!m_file)
+        return false;
     errno = 0;
     const ssize_t length = ::getline(&m_buffer, &m_capacity, m_file);
     if (length < 0) {
@@ -94,7 +104,8 @@ bool TTextFileReader::ReadLine(std::string& line, std::string_view& lineEnd) {
 std::uintmax_t FileSizeOf(const std::filesystem::path& path) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    if (error) throw FileError("Cannot read " + path.string() + ": " + error.message());
+    if (error)
+        throw FileError("Cannot read " + path.string() + ": " + error.message());
     return size;
 }
 

@@ -15,8 +15,8 @@ std::string diagnostics(SQLSMALLINT type, SQLHANDLE handle) {
     SQLCHAR message[1024];
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    for (SQLSMALLINT i = 1; SQLGetDiagRec(type, handle, i, state, &native, message,
-                                          sizeof message, &length) == SQL_SUCCESS;
+    for (SQLSMALLINT i = 1; SQLGetDiagRec(type, handle, i, state, &native, message, sizeof message,
+                                          &length) == SQL_SUCCESS;
          ++i) {
         text += reinterpret_cast<char*>(state);
         text += ": ";
@@ -35,9 +35,8 @@ std::string selectOne(const std::string& connectionString) {
     EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     EXPECT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
-    SQLRETURN rc = SQLDriverConnect(dbc, nullptr,
-                                    (SQLCHAR*)connectionString.c_str(), SQL_NTS, nullptr, 0,
-                                    nullptr, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, (SQLCHAR*)connectionString.c_str(), SQL_NTS,
+                                    nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (SQL_SUCCEEDED(rc)) {
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
         rc = SQLExecDirect(stmt, (SQLCHAR*)"SELECT 1", SQL_NTS);
