@@ -15,7 +15,8 @@ std::string LocaleFormats::FromStrftime(const std::string& format, char placehol
     auto literal = [&](char c) {
         if (!found && (c == '/' || c == '.' || c == '-' || c == ':')) {
             found = c;
-            if (separator) *separator = c;
+            if (separator)
+                *separator = c;
         }
         if (found && c == found) {
             out += placeholder;
@@ -36,28 +37,68 @@ std::string LocaleFormats::FromStrftime(const std::string& format, char placehol
             continue;
         }
         char spec = format[++i];
-        if ((spec == 'E' || spec == 'O') && i + 1 < format.size()) spec = format[++i];
+        if ((spec == 'E' || spec == 'O') && i + 1 < format.size())
+            spec = format[++i];
         switch (spec) {
-            case 'd': out += "dd"; break;
-            case 'e': out += "d"; break;
-            case 'm': out += "mm"; break;
-            case 'Y': out += "yyyy"; break;
-            case 'y': out += "yy"; break;
-            case 'H': out += "hh"; break;
-            case 'k': out += "h"; break;
-            case 'I': out += "hh"; break;
-            case 'l': out += "h"; break;
-            case 'M': out += "nn"; break;
-            case 'S': out += "ss"; break;
-            case 'p': out += "AM/PM"; break;
-            case 'P': out += "am/pm"; break;
-            case 'D': out += FromStrftime("%m/%d/%y", placeholder, separator); break;
-            case 'F': out += FromStrftime("%Y-%m-%d", placeholder, separator); break;
-            case 'T': out += FromStrftime("%H:%M:%S", placeholder, separator); break;
-            case 'R': out += FromStrftime("%H:%M", placeholder, separator); break;
-            case 'r': out += FromStrftime("%I:%M:%S %p", placeholder, separator); break;
-            case '%': out += '%'; break;
-            default: break;  // week days, month names and zones have no place in these texts
+            case 'd':
+                out += "dd";
+                break;
+            case 'e':
+                out += "d";
+                break;
+            case 'm':
+                out += "mm";
+                break;
+            case 'Y':
+                out += "yyyy";
+                break;
+            case 'y':
+                out += "yy";
+                break;
+            case 'H':
+                out += "hh";
+                break;
+            case 'k':
+                out += "h";
+                break;
+            case 'I':
+                out += "hh";
+                break;
+            case 'l':
+                out += "h";
+                break;
+            case 'M':
+                out += "nn";
+                break;
+            case 'S':
+                out += "ss";
+                break;
+            case 'p':
+                out += "AM/PM";
+                break;
+            case 'P':
+                out += "am/pm";
+                break;
+            case 'D':
+                out += FromStrftime("%m/%d/%y", placeholder, separator);
+                break;
+            case 'F':
+                out += FromStrftime("%Y-%m-%d", placeholder, separator);
+                break;
+            case 'T':
+                out += FromStrftime("%H:%M:%S", placeholder, separator);
+                break;
+            case 'R':
+                out += FromStrftime("%H:%M", placeholder, separator);
+                break;
+            case 'r':
+                out += FromStrftime("%I:%M:%S %p", placeholder, separator);
+                break;
+            case '%':
+                out += '%';
+                break;
+            default:
+                break;  // week days, month names and zones have no place in these texts
         }
     }
     return out;

@@ -19,6 +19,8 @@ bool ContainsText(std::string_view text, std::string_view part) noexcept;
 std::string_view TrimControl(std::string_view text) noexcept;
 
 // True when nothing but characters of code 0 to 32 is left after trimming.
-inline bool IsBlank(std::string_view text) noexcept { return TrimControl(text).empty(); }
+inline bool IsBlank(std::string_view text) noexcept {
+    return TrimControl(text).empty();
+}
 
 }  // namespace vorlanex
