@@ -426,17 +426,30 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             out << "vorlanex-cli " << VORLANEX_VERSION << '\n';
             return kExitComplete;
         }
-        if ((command == "--help" || command == "-h") && args.size() == 1) {
+        const bool isCommand = command == "run" || command == "tables" || command == "new";
+        const bool askedForHelp =
+            std::any_of(args.begin() + (isCommand ? 1 : 0), args.end(),
+                        [](const std::string& arg) { return arg == "--help" || arg == "-h"; });
+        if (askedForHelp && (isCommand || args.size() == 1)) {
             out << kUsage << '\n' << kHelp;
             return kExitComplete;
         }
+        int status = kExitUsage;
         if (command == "run")
-            return runTemplate(args, out, err, terminal);
-        if (command == "tables")
-            return listTables(args, out);
-        if (command == "new")
-            return newTemplate(args, out);
-        throw UsageError("unknown command " + command);
+            status = runTemplate(args, out, err, terminal);
+        else if (command == "tables")
+            status = listTables(args, out);
+        else if (command == "new")
+            status = newTemplate(args, out);
+        else
+            throw UsageError("unknown command " + command);
+        // Output lost to a full disk or a closed pipe must not pass for a clean result.
+        if (!out.flush()) {
+            err << "vorlanex-cli: cannot write to standard output\n";
+            if (status == kExitComplete || status == kExitCountedErrors)
+                status = kExitStopped;
+        }
+        return status;
     } catch (const UsageError& error) {
         err << "vorlanex-cli: " << error.what() << '\n' << kUsage;
         return kExitUsage;

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <csignal>
 #include <iostream>
+#include <string_view>
 
 #include "app/CliRunner.h"
 #include "model/LocaleFormats.h"
@@ -29,11 +30,16 @@ int main(int argc, char** argv) {
     environment.Locale = vorlanex::LocaleFormats::FromSystem();
     // Numbers travel between drivers and SQL text in the C locale's form.
     std::setlocale(LC_NUMERIC, "C");
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // Only a run has a cancel to ask for; the other commands end on a signal as usual.
+    if (argc > 1 && std::string_view(argv[1]) == "run") {
+        struct sigaction action {};
+        action.sa_handler = onSignal;
+        // The drivers' and the terminal's system calls go on after the handler returns.
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+    }
     environment.StdoutIsTerminal = isatty(STDOUT_FILENO) == 1;
     environment.StderrIsTerminal = isatty(STDERR_FILENO) == 1;
     return vorlanex::cli::RunCli({argv + 1, argv + argc}, std::cout, std::cerr, environment);

@@ -13,6 +13,18 @@ constexpr std::string_view kTableMarker = "-- Table:";
 constexpr std::string_view kDeleteMarker = "-- Delete Records";
 constexpr const char* kFunctionName = "ExecuteScript";
 constexpr int kRefreshEvery = 75;
+constexpr std::string_view kInsertStart = "INSERT INTO ";
+constexpr std::string_view kValuesStart = " VALUES (";
+
+// Where the quotes of a statement's first line start to count. Only the values of an INSERT
+// hold literals that can spread over lines; names are written without escaping, so an
+// apostrophe in a table or column name must not open a literal. npos: the statement has no
+// such literals and ends at the first line that holds a ";".
+size_t LiteralsStart(std::string_view firstLine) noexcept {
+    if (firstLine.substr(0, kInsertStart.size()) != kInsertStart)
+        return std::string_view::npos;
+    return firstLine.find(kValuesStart);
+}
 }  // namespace
 
 std::string DeleteStatementTableLabel(std::string_view statement) {
@@ -60,6 +72,8 @@ int TScriptExecutor::ExecuteScript(const std::filesystem::path& scriptFile, int&
     int statementCount = 0;
     TStatementScanner scanner;
     bool pendingTerminated = false;
+    bool scanLiterals = false;
+    bool atEnd = false;
 
     auto showCount = [&] {
         m_status.ReplaceLastStatusLine(std::string(TrimControl(currentTable)) + ": ",
@@ -79,8 +93,12 @@ int TScriptExecutor::ExecuteScript(const std::filesystem::path& scriptFile, int&
     std::string_view lineEnd;
     try {
         while (true) {
-            if (m_cancelRequested || !reader.ReadLine(line, lineEnd))
+            if (m_cancelRequested)
                 break;
+            if (!reader.ReadLine(line, lineEnd)) {
+                atEnd = true;
+                break;
+            }
             m_status.AdvanceProgress(static_cast<std::int64_t>(line.size()));
 
             const bool insideLiteral = scanner.InsideLiteral();
@@ -114,8 +132,14 @@ int TScriptExecutor::ExecuteScript(const std::filesystem::path& scriptFile, int&
                 continue;
             }
 
+            std::string_view scanned = line;
+            if (pending.empty()) {
+                const size_t start = LiteralsStart(line);
+                scanLiterals = start != std::string_view::npos;
+                scanned.remove_prefix(scanLiterals ? start : 0);
+            }
             pending += line;
-            if (scanner.Feed(line))
+            if (scanLiterals ? scanner.Feed(scanned) : scanned.find(';') != std::string_view::npos)
                 pendingTerminated = true;
             if (!pendingTerminated || scanner.InsideLiteral()) {
                 // The statement goes on in the next line; keep the line break it holds.
@@ -152,6 +176,15 @@ int TScriptExecutor::ExecuteScript(const std::filesystem::path& scriptFile, int&
     }
 
     reader.Close();
+    if (atEnd && !pending.empty()) {
+        // A statement the file ends in before its ";" or its literal closes still runs, so that
+        // it arrives or is logged and counted as failed.
+        while (!pending.empty() && (pending.back() == '\n' || pending.back() == '\r'))
+            pending.pop_back();
+        execute();
+        if (!deleting)
+            ++statementCount;
+    }
     m_status.AdvanceProgress(fileSize);
     showCount();
     if (inTransaction) {

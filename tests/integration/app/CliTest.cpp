@@ -1,10 +1,14 @@
 // vorlanex-cli as a user runs it: a separate process, its output, its exit status.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -50,11 +54,13 @@ protected:
 
     // Starts vorlanex-cli with the arguments; the environment gets VORLANEX_HOME=folder and
     // the extra variables. Standard input is empty; output goes to files.
-    pid_t start(const std::vector<std::string>& args, const std::vector<std::string>& env = {}) {
+    pid_t start(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
+                const fs::path& outPath = {}) {
+        const fs::path outFile = outPath.empty() ? folder / "stdout" : outPath;
         const pid_t pid = fork();
         if (pid == 0) {
             const int in = open("/dev/null", O_RDONLY);
-            const int out = open((folder / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int out = open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int err = open((folder / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(in, 0);
             dup2(out, 1);
@@ -116,9 +122,12 @@ TEST_F(Cli, VersionHelpAndUsage) {
     Result version = cli({"--version"});
     EXPECT_EQ(version.Exit, 0);
     EXPECT_EQ(version.Out, "vorlanex-cli 1.0.0\n");
-    Result help = cli({"--help"});
-    EXPECT_EQ(help.Exit, 0);
-    EXPECT_NE(help.Out.find("vorlanex-cli run TEMPLATE.etf"), std::string::npos);
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"run", "--help"}, {"tables", "-h"}, {"new", "--source", "x", "--help"}}) {
+        Result help = cli(args);
+        EXPECT_EQ(help.Exit, 0) << args.back() << help.Err;
+        EXPECT_NE(help.Out.find("vorlanex-cli run TEMPLATE.etf"), std::string::npos);
+    }
     for (const auto& args :
          std::vector<std::vector<std::string>>{{},
                                                {"frobnicate"},
@@ -213,6 +222,24 @@ TEST_F(Cli, RunIntoADatabaseReportsFailedStatementsWithExitOne) {
     EXPECT_NE(log.find("Template: \tcopy.etf\r\n"), std::string::npos) << log;
 }
 
+TEST_F(Cli, OutputThatCannotBeWrittenIsAnError) {
+    const std::string source = sqlite("shop.db", std::string(kShop) + kShopRows);
+    const std::string templatePath = (folder / "shop.etf").string();
+    ASSERT_EQ(cli({"new", "--source", source, "--file", (folder / "shop.sql").string(), "--table",
+                   "customers", "--output", templatePath})
+                  .Exit,
+              0);
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"run", templatePath}, {"tables", source}}) {
+        Result full = finish(start(args, {}, "/dev/full"));
+        EXPECT_EQ(full.Exit, 2) << args[0];
+        EXPECT_EQ(full.Err.rfind("vorlanex-cli: ", 0), 0u) << full.Err;
+        EXPECT_EQ(std::count(full.Err.begin(), full.Err.end(), '\n'), 1) << full.Err;
+    }
+    // Quiet prints nothing, so there is nothing to fail.
+    EXPECT_EQ(finish(start({"run", templatePath, "--quiet"}, {}, "/dev/full")).Exit, 0);
+}
+
 TEST_F(Cli, AnErrorStopsTheRunWithOneLineOnStandardError) {
     const std::string templatePath = (folder / "broken.etf").string();
     std::ofstream(templatePath) << "[Database Options]\r\nDSNFrom=Provider=SQLite;Data Source="
@@ -264,6 +291,37 @@ TEST_F(Cli, TheLoginComesFromTheCommandLineAndTheEnvironment) {
             {"VORLANEX_TARGET_PASSWORD=" + std::string(std::getenv("VORLANEX_TEST_PG_PASSWORD"))});
     EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
     EXPECT_NE(run.Out.find("customers: 2\n"), std::string::npos) << run.Out;
+}
+
+TEST_F(Cli, OutsideARunASignalEndsTheProgramAsUsual) {
+    // A server that takes the connection and never answers keeps "tables" waiting.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 4), 0);
+    socklen_t length = sizeof address;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string silent =
+        "Provider=MSDASQL.1;Extended Properties=\"DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;"
+        "PORT=" +
+        std::to_string(ntohs(address.sin_port)) + ";DATABASE=x;UID=x;PWD=x\"";
+
+    const pid_t pid = start({"tables", silent});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(pid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 300 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (kill(pid, 0) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        ADD_FAILURE() << "SIGTERM did not end vorlanex-cli tables";
+    } else {
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    }
+    close(listener);
 }
 
 TEST_F(Cli, SigintCancelsTheRunAndExitsThree) {

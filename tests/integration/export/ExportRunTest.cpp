@@ -3,6 +3,7 @@
 
 #include "ExportTestSupport.h"
 #include "export/ErrorLog.h"
+#include "export/ScriptExecutor.h"
 #include "export/SqlText.h"
 
 namespace vorlanex::testing {
@@ -196,6 +197,58 @@ TEST_F(ExportRunTest, ACancelWhileExecutingCommitsWhatRanAndEndsCancelled) {
     EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
               (std::vector<std::string>{"A: |red:75", "", "*Extract Cancelled", ""}));
     EXPECT_EQ(Count(*target, "A"), "75");
+}
+
+// Counts the errors logged for it, as the window's status bar does.
+struct CountingWindow : IErrorLogWindow {
+    std::string TemplateFilePath() const override { return {}; }
+    void CountError() override { ++Count; }
+    int Count = 0;
+};
+
+TEST_F(ExportRunTest, QuotesInNamesDoNotHideTheMarkersOrStatementsThatFollow) {
+    target->Exec("CREATE TABLE \"Bob's orders\" (id INTEGER, note TEXT)");
+    target->Exec("INSERT INTO \"Bob's orders\" VALUES (7, 'old'), (8, 'old')");
+    target->Exec("CREATE TABLE b (id INTEGER, note TEXT)");
+    const std::string sep = SeparatorLine() + "\r\n";
+    // A bracketed name with an apostrophe (as written for Access and MS SQL Server), an unquoted
+    // one that the target refuses, a value spread over lines, and a last statement without ";".
+    const auto script = folder / "script.sql";
+    std::ofstream(script, std::ios::binary)
+        << sep << "-- Delete Records \r\n"
+        << sep << "DELETE FROM [Bob's orders];\r\n"
+        << sep << "-- Table: Bob's orders\r\n"
+        << sep << "INSERT INTO [Bob's orders](id, note) VALUES (1, 'new');\r\n"
+        << sep << "-- Table: O'Brien\r\n"
+        << sep << "INSERT INTO O'Brien(id) VALUES (1);\r\n"
+        << sep << "-- Table: b\r\n"
+        << sep << "INSERT INTO b(id, note) VALUES (1, 'first\r\n-- no comment; nor end');\r\n"
+        << "INSERT INTO b(id, note) VALUES (2, 'last')\r\n";
+
+    TStatusDisplay status;
+    TErrorLog errorLog(folder, LocaleFormats{});
+    CountingWindow window;
+    const bool cancel = false;
+    int failed = 0;
+    TScriptExecutor(target->Connection(), status, errorLog, &window, nullptr, cancel)
+        .ExecuteScript(script, failed);
+
+    EXPECT_EQ(failed, 1);
+    EXPECT_EQ(window.Count, 1);
+    EXPECT_EQ(target->Rows("SELECT id, note FROM \"Bob's orders\""),
+              (std::vector<std::vector<std::string>>{{"1", "new"}}));
+    EXPECT_EQ(target->Rows("SELECT id, note FROM b ORDER BY id"),
+              (std::vector<std::vector<std::string>>{{"1", "first\r\n-- no comment; nor end"},
+                                                     {"2", "last"}}));
+    EXPECT_NE(ReadFile(errorLog.Path()).find("INSERT INTO O'Brien(id) VALUES (1);\r\n"),
+              std::string::npos);
+    std::vector<std::string> tableLines;
+    for (const auto& line : status.Log().Lines()) {
+        if (line.Runs.size() == 2)
+            tableLines.push_back(line.PlainText());
+    }
+    EXPECT_EQ(tableLines, (std::vector<std::string>{"[Bob's orders]: 2", "Bob's orders: 1",
+                                                    "O'Brien: 1", "b: 2"}));
 }
 
 class FailingInsert : public ::testing::TestWithParam<Engine> {};
