@@ -26,11 +26,12 @@ DatabaseEngine GetEngineFromDSN(std::string_view dataSourceName);
 DatabaseEngine GetConnectionEngine(std::string_view connectionString);
 
 // The string with the login in it: the user ID set (or appended), the password appended when
-// the string carries none.
+// the string carries none, in quotes when it holds ";", quotes, braces or blanks at its ends.
 std::string ApplyLogin(std::string_view connectionString, std::string_view userID,
                        std::string_view password);
 
-// The string without its "Password=" item; the rest stays exactly as it was.
+// The string without its "Password=" items, also those inside a quoted value; the rest stays
+// exactly as it was.
 std::string RemovePassword(std::string_view connectionString);
 
 }  // namespace vorlanex

@@ -11,9 +11,12 @@ namespace vorlanex::db {
 namespace {
 
 constexpr std::string_view kEmptyString = "The connection string is empty";
-constexpr std::string_view kUnterminatedQuote = "The connection string has an unterminated quote: ";
-constexpr std::string_view kUnterminatedBrace = "The connection string has an unterminated brace: ";
-constexpr std::string_view kItemWithoutEquals = "The connection string has an item without \"=\": ";
+// The messages never quote the string itself: it may hold a password.
+constexpr std::string_view kUnterminatedQuote =
+    "The connection string has an unterminated quote in the value of ";
+constexpr std::string_view kUnterminatedBrace = "The connection string has an unterminated brace";
+constexpr std::string_view kItemWithoutEquals =
+    "The connection string has an item without \"=\": item ";
 constexpr std::string_view kProviderNotAvailable =
     "The provider \"%\" is not available on this machine";
 constexpr std::string_view kNoDataSource =
@@ -68,7 +71,7 @@ size_t ReadBraced(std::string_view s, size_t pos, std::string& out, bool keep) {
         }
         out += s[pos];
     }
-    throw DatabaseError(std::string(kUnterminatedBrace) + std::string(s));
+    throw DatabaseError(std::string(kUnterminatedBrace));
 }
 
 enum class Dialect { OleDb, Odbc };
@@ -102,7 +105,7 @@ ConnectionItems Parse(std::string_view s, Dialect dialect) {
             ++pos;
         }
         if (!sawEquals)
-            throw DatabaseError(std::string(kItemWithoutEquals) + key);
+            throw DatabaseError(std::string(kItemWithoutEquals) + std::to_string(items.size() + 1));
 
         while (pos < s.size() && IsBlankChar(s[pos]))
             ++pos;
@@ -124,7 +127,7 @@ ConnectionItems Parse(std::string_view s, Dialect dialect) {
                 value += s[pos];
             }
             if (!closed)
-                throw DatabaseError(std::string(kUnterminatedQuote) + std::string(s));
+                throw DatabaseError(std::string(kUnterminatedQuote) + key);
             while (pos < s.size() && s[pos] != ';')
                 ++pos;
         } else if (pos < s.size() && dialect == Dialect::Odbc && s[pos] == '{') {

@@ -183,6 +183,9 @@ void IniStore::Load() const {
         return;
 
     std::string_view rest = bytes;
+    // Editors that save as UTF-8 may put a byte order mark first; it would hide the first section.
+    if (rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
     while (!rest.empty()) {
         const std::size_t end = rest.find('\n');
         std::string_view text = rest.substr(0, end);

@@ -216,13 +216,14 @@ void TZTTemplate::WriteTables(const TZTDBSchema& schema) {
 void TZTTemplate::ReadTables(TZTDBSchema& schema) {
     schema.ClearTables();
     const IniStore& store = Store();
-    // A count can never exceed the keys of the file; a damaged one would otherwise have the
-    // reading run for hours or exhaust the memory.
+    // Missing keys read as defaults, so a count may pass the keys the file holds, but not by
+    // far: a damaged count would otherwise have the reading run for hours or exhaust the memory.
+    constexpr std::size_t kMissingKeysAllowed = 65536;
     std::size_t keyCount = 0;
     const auto checkCount = [&](int count, std::string_view key, std::string_view section) {
         if (keyCount == 0)
             keyCount = store.KeyCount();
-        if (static_cast<std::size_t>(count) > keyCount) {
+        if (static_cast<std::size_t>(count) > keyCount + kMissingKeysAllowed) {
             throw StorageError(FormatStorageMessage(
                 kCountTooLarge, {key, std::to_string(count), section, FilePath}));
         }

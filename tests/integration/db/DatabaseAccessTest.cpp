@@ -266,6 +266,59 @@ TEST_P(DatabaseAccess, LoadTableFieldsCreatesFieldsWithKeysAndNullability) {
     EXPECT_TRUE(table.GetField(2)->Export);
 }
 
+TEST_P(DatabaseAccess, LoadTableFieldsUpdatesOnlyTheFieldsTheTableHolds) {
+    Exec(*m_connection,
+         "CREATE TABLE vx_parent (a INTEGER NOT NULL, b VARCHAR(10) NOT NULL, "
+         "c VARCHAR(10), PRIMARY KEY (a, b))");
+    TZTTable table;
+    table.TableName = "vx_parent";
+    TZTField& c = table.AddField();
+    c.FieldName = "C";  // the catalog says c: the same field
+    c.Export = false;
+    c.ClearValue = true;
+    c.ReplacementValue = "kept";
+    c.PrimaryKey = true;
+    TZTField& gone = table.AddField();
+    gone.FieldName = "gone";
+    gone.PrimaryKey = true;
+    gone.Nullable = true;
+    TConnInfo info;
+    info.SourceEngine = DatabaseEngine::SybaseSQLAnywhere;
+    PrimaryKeyList keys{"stale"};
+    LoadFieldsOptions options;
+    options.ReadPrimaryKeys = true;
+    LoadTableFields(*m_connection, table, info, keys, options);
+    EXPECT_EQ(keys, (PrimaryKeyList{"a", "b"}));
+    ASSERT_EQ(table.FieldCount(), 2);  // a and b are not added to a table that has fields
+    EXPECT_EQ(table.GetField(0), &c);
+    EXPECT_FALSE(c.Export);
+    EXPECT_TRUE(c.ClearValue);
+    EXPECT_EQ(c.ReplacementValue, "kept");
+    EXPECT_FALSE(c.PrimaryKey);
+    EXPECT_TRUE(c.Nullable);
+    EXPECT_TRUE(gone.PrimaryKey && gone.Nullable);  // not listed: left as it was
+
+    // An Access source keeps the key list of the last other source.
+    info.SourceEngine = DatabaseEngine::Access;
+    keys = {"c"};
+    LoadTableFields(*m_connection, table, info, keys, options);
+    EXPECT_EQ(keys, PrimaryKeyList{"c"});
+    EXPECT_TRUE(c.PrimaryKey);
+
+    // A key request that fails is reported once and leaves the list as it was.
+    m_connection->Close();
+    int reports = 0;
+    GetPrimaryKeys(*m_connection, "vx_parent", keys,
+                   [&](const std::string& routine, const std::string& message) {
+                       ++reports;
+                       EXPECT_EQ(routine, "GetPrimaryKeys");
+                       EXPECT_FALSE(message.empty());
+                   });
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(keys, PrimaryKeyList{"c"});
+    m_connection->Open();
+}
+
 TEST_P(DatabaseAccess, ClosingTheConnectionLeavesQueriesFailingCleanly) {
     auto query = OpenQuery("SELECT 1");
     m_connection->Close();

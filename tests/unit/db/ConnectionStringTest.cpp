@@ -3,6 +3,8 @@
 #include <string>
 
 #include "db/ConnectionString.h"
+#include "db/Database.h"
+#include "db/OdbcConnectionString.h"
 #include "model/DatabaseEngine.h"
 #include "model/SharedRecords.h"
 
@@ -185,6 +187,27 @@ TEST(ConnectionString, ApplyLogin) {
     }
 }
 
+// A typed password reaches the driver as typed, whatever characters it holds, and never shows
+// up in an error about the connection string.
+TEST(ConnectionString, TypedPasswordSurvivesTheConnectionString) {
+    const db::OdbcDriverLookup lookup{[](std::string_view) { return true; },
+                                      [](std::string_view) { return std::string("SQLite3"); }};
+    for (const std::string password :
+         {"plain", "a;b", "\"q", "'q'", "ab{c", "ab}c", " blank ", "x=y", "say \"hi\";"}) {
+        const std::string login = ApplyLogin("Provider=MSDASQL.1;Data Source=db", "u1", password);
+        EXPECT_FALSE(GetPassword(login).empty()) << password;
+        try {
+            const auto items = db::ParseOdbcConnectionString(db::TranslateToOdbc(login, lookup));
+            EXPECT_EQ(db::FindItem(items, "PWD"), password);
+            EXPECT_EQ(db::FindItem(items, "UID"), "u1") << password;
+        } catch (const db::DatabaseError& e) {
+            ADD_FAILURE() << password << ": " << e.what();
+        }
+        EXPECT_EQ(GetPassword(RemovePassword(login)), "") << password;
+    }
+    EXPECT_EQ(ApplyLogin("Data Source=P", "u", "a;b"), "Data Source=P;User ID=u;Password=\"a;b\"");
+}
+
 TEST(ConnectionString, RemovePassword) {
     struct Case {
         const char* text;
@@ -202,6 +225,16 @@ TEST(ConnectionString, RemovePassword) {
         // Every password item goes, a provider's own key included.
         {"Jet OLEDB:Database Password=;Data Source=y;Password=typed", "Data Source=y"},
         {"Password=1;Password=2;Password=3", ""},
+        // Quoted and braced values keep their quotes, braces and the items around them.
+        {"Provider=MSDASQL.1;Extended Properties=\"DSN=x;Password=p\";User ID=u",
+         "Provider=MSDASQL.1;Extended Properties=\"DSN=x\";User ID=u"},
+        {"Provider=MSDASQL.1;Extended Properties=\"Password=p;DSN=x\"",
+         "Provider=MSDASQL.1;Extended Properties=\"DSN=x\""},
+        {"Extended Properties='DRIVER={PG};Password={a;b};UID=u';Password=typed",
+         "Extended Properties='DRIVER={PG};UID=u'"},
+        {"Password=\"a;b\";Data Source=y", "Data Source=y"},
+        {"Data Source=y;Password='it''s;x'", "Data Source=y"},
+        {";User ID=u;Password=p;", ";User ID=u;"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(RemovePassword(c.text), c.expected) << c.text;

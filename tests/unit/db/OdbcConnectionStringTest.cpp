@@ -30,6 +30,15 @@ TEST(OleDbParser, MalformedStringsAreRejectedWithAMessage) {
          {"Provider=SQLite;Data Source=\"unterminated", "Provider=x;justtext", "DRIVER={open"}) {
         EXPECT_THROW(ParseOleDbConnectionString(text), DatabaseError) << text;
     }
+    // The message is shown to people: it never repeats what may be a password.
+    for (const char* text : {"Provider=MSDASQL;Password=\"s3cret;DSN=x", "Password=s3;cret"}) {
+        try {
+            ParseOleDbConnectionString(text);
+            ADD_FAILURE() << text;
+        } catch (const DatabaseError& error) {
+            EXPECT_EQ(std::string(error.what()).find("cret"), std::string::npos) << error.what();
+        }
+    }
     EXPECT_THROW(ParseOdbcConnectionString("DRIVER={PostgreSQL"), DatabaseError);
 }
 

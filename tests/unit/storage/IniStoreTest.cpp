@@ -65,6 +65,15 @@ TEST_F(IniStoreTest, ReadsTrimmedValuesFirstOccurrenceAndDefaults) {
     EXPECT_EQ(store.KeyCount(), 6u);
 }
 
+// A file saved by an editor that puts a UTF-8 byte order mark first keeps its first section.
+TEST_F(IniStoreTest, ByteOrderMarkBeforeTheFirstSectionIsSkipped) {
+    WriteBytes(m_file, "\xEF\xBB\xBF[Database Options]\r\nDSNFrom=Data Source=x\r\n");
+    IniStore store(m_file);
+    EXPECT_EQ(store.ReadString("Database Options", "DSNFrom", "lost"), "Data Source=x");
+    store.WriteString("Database Options", "DSNTo", "y");
+    EXPECT_EQ(ReadBytes(m_file), "[Database Options]\r\nDSNFrom=Data Source=x\r\nDSNTo=y\r\n");
+}
+
 TEST_F(IniStoreTest, MissingFileReadsDefaultsAndEraseLeavesItMissing) {
     IniStore store(m_file);
     EXPECT_EQ(store.ReadString("S", "K", "d"), "d");

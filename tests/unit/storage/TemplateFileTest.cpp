@@ -405,6 +405,10 @@ TEST_F(TemplateFileTest, ConnectionStringsAreWrittenWithoutPasswords) {
     EXPECT_EQ(bytes.find("secret"), bytes.npos);
     EXPECT_EQ(StoredConnectionString("Password=a;Jet OLEDB:Database Password=b;Data Source=x"),
               "Data Source=x");
+    // A password inside the quoted ODBC string goes, the quotes and the rest stay.
+    EXPECT_EQ(StoredConnectionString(
+                  "Provider=MSDASQL.1;Extended Properties=\"Password=a;DSN=x\";User ID=u"),
+              "Provider=MSDASQL.1;Extended Properties=\"DSN=x\";User ID=u");
 
     // Files written with passwords still open with them.
     WriteBytes(m_path, "[Database Options]\r\nDSNFrom=Data Source=x;Password=old\r\n");
@@ -433,6 +437,18 @@ TEST_F(TemplateFileTest, FailedWriteLeavesTheFileAsItWas) {
     } catch (const StorageError& e) {
         EXPECT_EQ(std::string(e.what()), "Unable to write to " + missing.string());
     }
+}
+
+TEST_F(TemplateFileTest, CountsBeyondTheStoredKeysReadAsDefaults) {
+    WriteBytes(m_path, "[Table Info]\r\nTableCount=3\r\n[TableName2]\r\nFieldCount=2\r\n");
+    TZTDBSchema schema;
+    m_template.FilePath = m_path.string();
+    m_template.OpenFile();
+    m_template.ReadTables(schema);
+    ASSERT_EQ(schema.CountTables(kCountAll), 3);
+    EXPECT_EQ(schema.GetTable(2)->TableName, "");
+    EXPECT_FALSE(schema.GetTable(2)->Export);
+    EXPECT_EQ(schema.GetTable(1)->FieldCount(), 0);  // empty field values are skipped
 }
 
 TEST_F(TemplateFileTest, DamagedCountsAreReportedInsteadOfRead) {
