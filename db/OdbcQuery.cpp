@@ -1,7 +1,9 @@
 #include "db/OdbcQuery.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "model/NameCompare.h"
 
@@ -24,6 +26,13 @@ constexpr std::string_view kFalse = "False";
 constexpr size_t kFirstChunkSize = 512;
 constexpr size_t kChunkSize = 64 * 1024;
 
+// A bound text or binary column gets room for its declared size within these limits; a longer
+// value is read again, whole, with SQLGetData.
+constexpr SQLULEN kMinBoundWidth = 64;
+constexpr SQLULEN kMaxBoundWidth = 512;
+// Row buffer offsets keep every value aligned for the C structs and doubles stored there.
+constexpr size_t kBoundAlignment = 16;
+
 std::string Fill(std::string_view pattern, std::string_view value) {
     std::string text(pattern);
     const size_t at = text.find('%');
@@ -37,6 +46,35 @@ std::string ShortestText(T value) {
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
+}
+
+template <typename T>
+T LoadValue(const char* data) {
+    T value;
+    std::memcpy(&value, data, sizeof value);
+    return value;
+}
+
+DateTime FromOdbc(const SQL_DATE_STRUCT& value) {
+    return DateTime{value.year, value.month, value.day, 0, 0, 0, 0};
+}
+
+DateTime FromOdbc(const SQL_TIME_STRUCT& value) {
+    DateTime d;
+    d.Hour = value.hour;
+    d.Minute = value.minute;
+    d.Second = value.second;
+    return d;
+}
+
+DateTime FromOdbc(const SQL_TIMESTAMP_STRUCT& value) {
+    return DateTime{value.year,
+                    value.month,
+                    value.day,
+                    value.hour,
+                    value.minute,
+                    value.second,
+                    static_cast<int>(value.fraction / 1000000)};
 }
 
 std::string TwoDigits(int value) {
@@ -157,8 +195,7 @@ void OdbcSession::ReleaseStatements() noexcept {
     m_statements.clear();
 }
 
-OdbcQuery::OdbcQuery(std::shared_ptr<OdbcSession> session)
-    : m_session(std::move(session)), m_buffer(kChunkSize) {}
+OdbcQuery::OdbcQuery(std::shared_ptr<OdbcSession> session) : m_session(std::move(session)) {}
 
 OdbcQuery::~OdbcQuery() {
     Close();
@@ -206,6 +243,8 @@ void OdbcQuery::Run(const Request& request) {
         DescribeColumns();
         if (m_schema)
             AdaptSchemaColumns();
+        else
+            BindColumns();
         m_open = true;
         m_rowIndex = 0;
         m_eof = rc == SQL_NO_DATA || m_columns.empty() || !FetchRow();
@@ -241,6 +280,7 @@ void OdbcQuery::DescribeColumns() {
                         nullptr, &isUnsigned);
         column.Name = reinterpret_cast<const char*>(name);
         column.SqlType = type;
+        column.Size = size;
         column.AdoType = AdoTypeFromOdbc(type, isUnsigned == SQL_TRUE && !IsCharacterType(type));
         column.Type = FieldTypeFromDataType(column.AdoType);
         switch (type) {
@@ -323,25 +363,110 @@ void OdbcQuery::AdaptSchemaColumns() {
 void OdbcQuery::AdaptSchemaRow() {
     if (m_dataTypeColumn >= 0) {
         Column& dataType = m_columns[static_cast<size_t>(m_dataTypeColumn)];
+        const std::string_view codeText = TextOf(dataType);
         int code = 0;
-        std::from_chars(dataType.Text.data(), dataType.Text.data() + dataType.Text.size(), code);
+        std::from_chars(codeText.data(), codeText.data() + codeText.size(), code);
         bool isUnsigned = false;
         if (m_typeNameColumn >= 0)
             isUnsigned = ContainsText(
-                UpperAZ(m_columns[static_cast<size_t>(m_typeNameColumn)].Text), "UNSIGNED");
-        dataType.Text = std::to_string(
-            AdoTypeFromOdbc(static_cast<SQLSMALLINT>(code),
-                            isUnsigned && !IsCharacterType(static_cast<SQLSMALLINT>(code))));
+                UpperAZ(TextOf(m_columns[static_cast<size_t>(m_typeNameColumn)])), "UNSIGNED");
+        SetText(dataType, std::to_string(AdoTypeFromOdbc(
+                              static_cast<SQLSMALLINT>(code),
+                              isUnsigned && !IsCharacterType(static_cast<SQLSMALLINT>(code)))));
     }
     if (m_isNullableColumn >= 0) {
         Column& isNullable = m_columns[static_cast<size_t>(m_isNullableColumn)];
         bool nullable = false;
         if (m_nullableColumn >= 0) {
             const Column& source = m_columns[static_cast<size_t>(m_nullableColumn)];
-            nullable = !source.Null && source.Text == std::to_string(SQL_NULLABLE);
+            nullable = !source.Null && TextOf(source) == std::to_string(SQL_NULLABLE);
         }
         isNullable.Null = false;
-        isNullable.Text = nullable ? kTrue : kFalse;
+        SetText(isNullable, std::string(nullable ? kTrue : kFalse));
+    }
+}
+
+// A bound column is filled by SQLFetch itself, which spares one driver manager call per value.
+// Only drivers that allow SQLGetData on a bound column get bindings: a value longer than its
+// buffer is then read again whole. Catalog rowsets stay unbound; they are small.
+void OdbcQuery::BindColumns() {
+    const SQLHANDLE stmt = Stmt();
+    SQLUINTEGER extensions = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(m_session->Dbc.Get(), SQL_GETDATA_EXTENSIONS, &extensions,
+                                  sizeof extensions, nullptr)) ||
+        (extensions & SQL_GD_BOUND) == 0)
+        return;
+    size_t offset = 0;
+    for (int i = 0; i < m_resultColumns; ++i) {
+        Column& column = m_columns[static_cast<size_t>(i)];
+        switch (column.Kind) {
+            case ReadAs::Text:
+                // Up to four bytes a character once the driver hands over UTF-8.
+                column.Width = static_cast<SQLLEN>(std::clamp<SQLULEN>(
+                    std::min(column.Size, kMaxBoundWidth) * 4 + 1, kMinBoundWidth, kMaxBoundWidth));
+                break;
+            case ReadAs::Binary:
+                column.Width = static_cast<SQLLEN>(
+                    std::clamp<SQLULEN>(column.Size, kMinBoundWidth, kMaxBoundWidth));
+                break;
+            case ReadAs::Double:
+                column.Width = sizeof(double);
+                break;
+            case ReadAs::Real:
+                column.Width = sizeof(float);
+                break;
+            case ReadAs::Bit:
+                column.Width = sizeof(unsigned char);
+                break;
+            case ReadAs::Date:
+                column.Width = sizeof(SQL_DATE_STRUCT);
+                break;
+            case ReadAs::Time:
+                column.Width = sizeof(SQL_TIME_STRUCT);
+                break;
+            case ReadAs::Timestamp:
+                column.Width = sizeof(SQL_TIMESTAMP_STRUCT);
+                break;
+        }
+        column.Offset = offset;
+        offset += (static_cast<size_t>(column.Width) + kBoundAlignment - 1) / kBoundAlignment *
+                  kBoundAlignment;
+    }
+    m_rowBuffer.assign(offset, '\0');
+    m_indicators.assign(static_cast<size_t>(m_resultColumns), 0);
+    for (int i = 0; i < m_resultColumns; ++i) {
+        Column& column = m_columns[static_cast<size_t>(i)];
+        SQLSMALLINT cType = SQL_C_CHAR;
+        switch (column.Kind) {
+            case ReadAs::Text:
+                cType = SQL_C_CHAR;
+                break;
+            case ReadAs::Binary:
+                cType = SQL_C_BINARY;
+                break;
+            case ReadAs::Double:
+                cType = SQL_C_DOUBLE;
+                break;
+            case ReadAs::Real:
+                cType = SQL_C_FLOAT;
+                break;
+            case ReadAs::Bit:
+                cType = SQL_C_BIT;
+                break;
+            case ReadAs::Date:
+                cType = SQL_C_TYPE_DATE;
+                break;
+            case ReadAs::Time:
+                cType = SQL_C_TYPE_TIME;
+                break;
+            case ReadAs::Timestamp:
+                cType = SQL_C_TYPE_TIMESTAMP;
+                break;
+        }
+        // A column the driver will not bind is read with SQLGetData as before.
+        column.Bound = SQL_SUCCEEDED(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(i + 1), cType,
+                                                m_rowBuffer.data() + column.Offset, column.Width,
+                                                &m_indicators[static_cast<size_t>(i)]));
     }
 }
 
@@ -352,18 +477,73 @@ bool OdbcQuery::FetchRow() {
         if (rc == SQL_NO_DATA)
             return false;
         Check(rc, SQL_HANDLE_STMT, stmt, "Fetching a row");
-        for (int i = 0; i < m_resultColumns; ++i)
-            ReadColumn(i);
+        for (int i = 0; i < m_resultColumns; ++i) {
+            if (m_columns[static_cast<size_t>(i)].Bound)
+                LoadBoundColumn(i);
+            else
+                ReadColumn(i);
+        }
         if (!m_schema)
             return true;
         // Table names given to the catalog are patterns, in which "_" and "%" match any
         // character; keep only the rows of the table asked for.
         if (m_tableFilter && m_tableNameColumn >= 0 &&
             m_tableFilter->find_first_of("_%") != std::string::npos &&
-            !SameName(m_columns[static_cast<size_t>(m_tableNameColumn)].Text, *m_tableFilter))
+            !SameName(TextOf(m_columns[static_cast<size_t>(m_tableNameColumn)]), *m_tableFilter))
             continue;
         AdaptSchemaRow();
         return true;
+    }
+}
+
+void OdbcQuery::LoadBoundColumn(int index) {
+    Column& column = m_columns[static_cast<size_t>(index)];
+    const SQLLEN indicator = m_indicators[static_cast<size_t>(index)];
+    const char* data = m_rowBuffer.data() + column.Offset;
+    column.Pending = false;
+    column.Null = indicator == SQL_NULL_DATA;
+    if (column.Null) {
+        column.View = {};
+        return;
+    }
+    switch (column.Kind) {
+        case ReadAs::Text:
+            // A full buffer is read again too: not every driver reports the whole length of a
+            // value it cut short.
+            if (indicator == SQL_NO_TOTAL || indicator < 0 || indicator >= column.Width - 1)
+                ReadChunks(index, SQL_C_CHAR);
+            else
+                column.View = std::string_view(data, static_cast<size_t>(indicator));
+            return;
+        case ReadAs::Binary:
+            if (indicator == SQL_NO_TOTAL || indicator < 0 || indicator >= column.Width)
+                ReadChunks(index, SQL_C_BINARY);
+            else
+                column.View = std::string_view(data, static_cast<size_t>(indicator));
+            return;
+        case ReadAs::Double:
+            column.Number = LoadValue<double>(data);
+            column.Pending = true;
+            return;
+        case ReadAs::Real:
+            column.Number = LoadValue<float>(data);
+            column.Pending = true;
+            return;
+        case ReadAs::Bit:
+            column.View = LoadValue<unsigned char>(data) ? kTrue : kFalse;
+            return;
+        case ReadAs::Date:
+            column.Date = FromOdbc(LoadValue<SQL_DATE_STRUCT>(data));
+            column.Pending = true;
+            return;
+        case ReadAs::Time:
+            column.Date = FromOdbc(LoadValue<SQL_TIME_STRUCT>(data));
+            column.Pending = true;
+            return;
+        case ReadAs::Timestamp:
+            column.Date = FromOdbc(LoadValue<SQL_TIMESTAMP_STRUCT>(data));
+            column.Pending = true;
+            return;
     }
 }
 
@@ -371,7 +551,11 @@ void OdbcQuery::ReadChunks(int index, SQLSMALLINT cType) {
     Column& column = m_columns[static_cast<size_t>(index)];
     const SQLHANDLE stmt = Stmt();
     const size_t terminator = cType == SQL_C_BINARY ? 0 : 1;
+    if (m_buffer.empty())
+        m_buffer.resize(kChunkSize);
     column.Text.clear();
+    column.View = {};
+    column.Pending = false;
     column.Null = false;
     size_t size = kFirstChunkSize;
     for (;; size = m_buffer.size()) {
@@ -379,7 +563,7 @@ void OdbcQuery::ReadChunks(int index, SQLSMALLINT cType) {
         const SQLRETURN rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), cType,
                                         m_buffer.data(), static_cast<SQLLEN>(size), &indicator);
         if (rc == SQL_NO_DATA)
-            return;
+            break;
         Check(rc, SQL_HANDLE_STMT, stmt, "Reading a value");
         if (indicator == SQL_NULL_DATA) {
             column.Null = true;
@@ -389,12 +573,13 @@ void OdbcQuery::ReadChunks(int index, SQLSMALLINT cType) {
         if (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) > room) {
             column.Text.append(m_buffer.data(), room);
             if (rc == SQL_SUCCESS)
-                return;
+                break;
             continue;
         }
         column.Text.append(m_buffer.data(), static_cast<size_t>(indicator));
-        return;
+        break;
     }
+    column.View = column.Text;
 }
 
 void OdbcQuery::ReadColumn(int index) {
@@ -402,6 +587,8 @@ void OdbcQuery::ReadColumn(int index) {
     const SQLHANDLE stmt = Stmt();
     const auto number = static_cast<SQLUSMALLINT>(index + 1);
     SQLLEN indicator = 0;
+    column.Pending = false;
+    column.View = {};
     auto get = [&](SQLSMALLINT cType, void* target, SQLLEN size) {
         Check(SQLGetData(stmt, number, cType, target, size, &indicator), SQL_HANDLE_STMT, stmt,
               "Reading a value");
@@ -417,56 +604,88 @@ void OdbcQuery::ReadColumn(int index) {
             return;
         case ReadAs::Double: {
             double value = 0;
-            if (get(SQL_C_DOUBLE, &value, sizeof value))
-                column.Text = ShortestText(value);
+            if (get(SQL_C_DOUBLE, &value, sizeof value)) {
+                column.Number = value;
+                column.Pending = true;
+            }
             return;
         }
         case ReadAs::Real: {
             float value = 0;
-            if (get(SQL_C_FLOAT, &value, sizeof value))
-                column.Text = ShortestText(value);
+            if (get(SQL_C_FLOAT, &value, sizeof value)) {
+                column.Number = value;
+                column.Pending = true;
+            }
             return;
         }
         case ReadAs::Bit: {
             unsigned char value = 0;
             if (get(SQL_C_BIT, &value, sizeof value))
-                column.Text = value ? kTrue : kFalse;
+                column.View = value ? kTrue : kFalse;
             return;
         }
         case ReadAs::Date: {
             SQL_DATE_STRUCT value{};
-            if (!get(SQL_C_TYPE_DATE, &value, sizeof value))
-                return;
-            column.Date = DateTime{value.year, value.month, value.day, 0, 0, 0, 0};
-            column.Text = DateText(column.Date);
+            if (get(SQL_C_TYPE_DATE, &value, sizeof value)) {
+                column.Date = FromOdbc(value);
+                column.Pending = true;
+            }
             return;
         }
         case ReadAs::Time: {
             SQL_TIME_STRUCT value{};
-            if (!get(SQL_C_TYPE_TIME, &value, sizeof value))
-                return;
-            column.Date = DateTime{};
-            column.Date.Hour = value.hour;
-            column.Date.Minute = value.minute;
-            column.Date.Second = value.second;
-            column.Text = TimeText(column.Date);
+            if (get(SQL_C_TYPE_TIME, &value, sizeof value)) {
+                column.Date = FromOdbc(value);
+                column.Pending = true;
+            }
             return;
         }
         case ReadAs::Timestamp: {
             SQL_TIMESTAMP_STRUCT value{};
-            if (!get(SQL_C_TYPE_TIMESTAMP, &value, sizeof value))
-                return;
-            column.Date = DateTime{value.year,
-                                   value.month,
-                                   value.day,
-                                   value.hour,
-                                   value.minute,
-                                   value.second,
-                                   static_cast<int>(value.fraction / 1000000)};
-            column.Text = DateText(column.Date) + " " + TimeText(column.Date);
+            if (get(SQL_C_TYPE_TIMESTAMP, &value, sizeof value)) {
+                column.Date = FromOdbc(value);
+                column.Pending = true;
+            }
             return;
         }
     }
+}
+
+void OdbcQuery::SetText(Column& column, std::string text) {
+    column.Text = std::move(text);
+    column.View = column.Text;
+    column.Pending = false;
+}
+
+// The text of numbers, dates and times is made on the first request only: the export reads
+// dates through AsDateTime and never needs it.
+std::string_view OdbcQuery::TextOf(const Column& column) {
+    if (!column.Pending)
+        return column.View;
+    switch (column.Kind) {
+        case ReadAs::Double:
+            column.Text = ShortestText(column.Number);
+            break;
+        case ReadAs::Real:
+            column.Text = ShortestText(static_cast<float>(column.Number));
+            break;
+        case ReadAs::Date:
+            column.Text = DateText(column.Date);
+            break;
+        case ReadAs::Time:
+            column.Text = TimeText(column.Date);
+            break;
+        case ReadAs::Timestamp:
+            column.Text = DateText(column.Date);
+            column.Text += ' ';
+            column.Text += TimeText(column.Date);
+            break;
+        default:
+            break;
+    }
+    column.View = column.Text;
+    column.Pending = false;
+    return column.View;
 }
 
 const OdbcQuery::Column& OdbcQuery::ColumnAt(int index) const {
@@ -503,7 +722,7 @@ std::string_view OdbcQuery::AsText(int index) const {
     const Column& column = CurrentColumn(index);
     if (column.Null)
         return {};
-    return column.Text;
+    return TextOf(column);
 }
 
 DateTime OdbcQuery::AsDateTime(int index) const {
@@ -519,12 +738,13 @@ std::int64_t OdbcQuery::AsInteger(int index) const {
     const Column& column = CurrentColumn(index);
     if (column.Null)
         return 0;
+    const std::string_view text = TextOf(column);
     std::int64_t value = 0;
-    const char* begin = column.Text.data();
-    const char* end = begin + column.Text.size();
+    const char* begin = text.data();
+    const char* end = begin + text.size();
     const auto result = std::from_chars(begin, end, value);
     if (result.ec != std::errc() || result.ptr != end)
-        throw DatabaseError(Fill(kNotAnInteger, column.Name) + column.Text);
+        throw DatabaseError(Fill(kNotAnInteger, column.Name).append(text));
     return value;
 }
 
@@ -532,16 +752,17 @@ bool OdbcQuery::AsBoolean(int index) const {
     const Column& column = CurrentColumn(index);
     if (column.Null)
         return false;
-    if (SameName(column.Text, kTrue))
+    const std::string_view text = TextOf(column);
+    if (SameName(text, kTrue))
         return true;
-    if (SameName(column.Text, kFalse))
+    if (SameName(text, kFalse))
         return false;
     std::int64_t value = 0;
-    const char* begin = column.Text.data();
-    const char* end = begin + column.Text.size();
+    const char* begin = text.data();
+    const char* end = begin + text.size();
     const auto result = std::from_chars(begin, end, value);
     if (result.ec != std::errc() || result.ptr != end)
-        throw DatabaseError(Fill(kNotABoolean, column.Name) + column.Text);
+        throw DatabaseError(Fill(kNotABoolean, column.Name).append(text));
     return value != 0;
 }
 
@@ -604,7 +825,10 @@ std::int64_t OdbcQuery::RecordCount() {
 }
 
 void OdbcQuery::Close() noexcept {
+    // The statement goes first: its bindings point into the row buffer.
     m_stmt.reset();
+    m_rowBuffer.clear();
+    m_indicators.clear();
     m_open = false;
     m_eof = true;
     m_empty = true;

@@ -74,11 +74,22 @@ private:
     struct Column {
         std::string Name;
         SQLSMALLINT SqlType = 0;
+        SQLULEN Size = 0;
         std::int32_t AdoType = 0;
         FieldType Type = FieldType::Unknown;
         ReadAs Kind = ReadAs::Text;
+        // Where SQLFetch leaves the value of a bound column: Width bytes at Offset of the row
+        // buffer.
+        bool Bound = false;
+        size_t Offset = 0;
+        SQLLEN Width = 0;
+        // The current value. Numbers, dates and times keep their value and are turned into text
+        // only when asked for (Pending); View is the text, in the row buffer or in Text.
         bool Null = true;
-        std::string Text;
+        mutable bool Pending = false;
+        mutable std::string_view View;
+        mutable std::string Text;
+        double Number = 0;
         DateTime Date;
     };
 
@@ -86,8 +97,12 @@ private:
     void DescribeColumns();
     void AdaptSchemaColumns();
     bool FetchRow();
+    void BindColumns();
+    void LoadBoundColumn(int index);
     void ReadColumn(int index);
     void ReadChunks(int index, SQLSMALLINT cType);
+    static void SetText(Column& column, std::string text);
+    static std::string_view TextOf(const Column& column);
     void AdaptSchemaRow();
     const Column& ColumnAt(int index) const;
     const Column& CurrentColumn(int index) const;
@@ -106,6 +121,9 @@ private:
     std::vector<Column> m_columns;
     int m_resultColumns = 0;
     std::vector<char> m_buffer;
+    // The values of the current row of the bound columns, and their length indicators.
+    std::vector<char> m_rowBuffer;
+    std::vector<SQLLEN> m_indicators;
     Request m_request;
     std::optional<SchemaRowset> m_schema;
     std::optional<std::string> m_tableFilter;

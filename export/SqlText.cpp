@@ -343,19 +343,19 @@ void TRowValueText::appendPattern(std::string& out, const Pattern& pattern,
 
 void TRowValueText::appendLiteral(std::string& out, std::string_view text) const {
     // MySQL reads a backslash inside a literal as an escape, so it is doubled like the quote.
-    const std::string_view special = m_engine == DatabaseEngine::MySQL ? "'\\" : "'";
+    // One pass over the text: find_first_of would search the set once per character.
+    const bool backslash = m_engine == DatabaseEngine::MySQL;
     out += '\'';
-    size_t pos = 0;
-    while (true) {
-        const size_t hit = text.find_first_of(special, pos);
-        if (hit == std::string_view::npos) {
-            out.append(text.substr(pos));
-            break;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\'' || (backslash && c == '\\')) {
+            out.append(text.data() + start, i + 1 - start);
+            out += c;
+            start = i + 1;
         }
-        out.append(text.substr(pos, hit + 1 - pos));
-        out += text[hit];
-        pos = hit + 1;
     }
+    out.append(text.data() + start, text.size() - start);
     out += '\'';
 }
 

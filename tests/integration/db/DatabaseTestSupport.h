@@ -46,7 +46,7 @@ inline std::filesystem::path FreshFolder(const std::string& tag) {
 
 // A writable copy of a fixture file in a folder of its own.
 inline std::filesystem::path CopyFixture(const std::string& relative, const std::string& tag) {
-    const std::filesystem::path source = std::filesystem::path(VORLANEX_DB_FIXTURES_DIR) / relative;
+    const std::filesystem::path source = std::filesystem::path(VORLANEX_FIXTURES_DIR) / relative;
     const auto target = FreshFolder(tag) / source.filename();
     std::filesystem::copy_file(source, target);
     std::filesystem::permissions(target, std::filesystem::perms::owner_write,
