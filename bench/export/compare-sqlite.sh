@@ -3,10 +3,12 @@
 # data and machine:
 #   vorlanex-cli into a script file    vs  sqlite3 .dump
 #   vorlanex-cli into an SQLite target vs  sqlite3 < script (the dump loaded into a new file)
-# Usage: bench/export/compare-sqlite.sh [ROWS]   (builds a Release vorlanex-cli first)
+# Usage: bench/export/compare-sqlite.sh [ROWS] [RUNS]   (builds a Release vorlanex-cli first)
+# Each command runs RUNS times (default 3); the median time and the largest peak memory count.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rows=${1:-1000000}
+runs=${2:-3}
 build="$root/build/bench"
 work=$(mktemp -d /tmp/vorlanex-bench.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -26,16 +28,22 @@ INSERT INTO items SELECT i, 'item ' || i, (i % 10000) / 100.0, i * 0.125,
   CASE WHEN i % 7 = 0 THEN NULL ELSE 'note ''' || i || '''' END FROM n;
 SQL
 
-# Prints "label seconds rows/s peak-kB" for one command.
+# Prints "label seconds rows/s peak-kB" for one command, run $runs times after $reset.
 measure() {
-  local label=$1; shift
-  local start end kb
-  start=$(date +%s.%N)
-  /usr/bin/time -f '%M' -o "$work/time.txt" "$@" >/dev/null
-  end=$(date +%s.%N)
-  kb=$(tail -n 1 "$work/time.txt")
-  awk -v l="$label" -v s="$start" -v e="$end" -v r="$rows" -v kb="$kb" \
-    'BEGIN { t = e - s; printf "%-34s %8.2f s %12.0f rows/s %8d kB peak\n", l, t, r / t, kb }'
+  local label=$1 reset=$2; shift 2
+  local times=() peak=0 start end kb
+  for _ in $(seq 1 "$runs"); do
+    eval "$reset"
+    start=$(date +%s.%N)
+    /usr/bin/time -f '%M' -o "$work/time.txt" "$@" >/dev/null
+    end=$(date +%s.%N)
+    kb=$(tail -n 1 "$work/time.txt")
+    [ "$kb" -gt "$peak" ] && peak=$kb
+    times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { print e - s }')")
+  done
+  printf '%s\n' "${times[@]}" | sort -g | awk -v l="$label" -v r="$rows" -v kb="$peak" \
+    '{ t[NR] = $1 } END { m = t[int((NR + 1) / 2)];
+       printf "%-34s %8.2f s %12.0f rows/s %8d kB peak\n", l, m, r / m, kb }'
 }
 
 src="Provider=SQLite;Data Source=$work/source.db"
@@ -45,9 +53,11 @@ sqlite3 "$work/target.db" "$schema"
 "$cli" new --source "$src" --target "Provider=SQLite;Data Source=$work/target.db" --table items \
   --output "$work/db.etf" >/dev/null
 
-echo "$rows rows, $(nproc) cores"
-measure "vorlanex-cli run (script file)" "$cli" run --quiet "$work/file.etf"
-measure "sqlite3 .dump" sh -c "sqlite3 '$work/source.db' .dump > '$work/dump.sql'"
-measure "vorlanex-cli run (SQLite target)" "$cli" run --quiet "$work/db.etf"
-measure "sqlite3 < dump (new file)" sh -c "sqlite3 '$work/loaded.db' < '$work/dump.sql'"
+echo "$rows rows, $(nproc) cores, median of $runs runs"
+measure "vorlanex-cli run (script file)" : "$cli" run --quiet "$work/file.etf"
+measure "sqlite3 .dump" : sh -c "sqlite3 '$work/source.db' .dump > '$work/dump.sql'"
+measure "vorlanex-cli run (SQLite target)" "rm -f '$work/target.db'; sqlite3 '$work/target.db' \"$schema\"" \
+  "$cli" run --quiet "$work/db.etf"
+measure "sqlite3 < dump (new file)" "rm -f '$work/loaded.db'" \
+  sh -c "sqlite3 '$work/loaded.db' < '$work/dump.sql'"
 echo "target rows: $(sqlite3 "$work/target.db" 'SELECT count(*) FROM items')"
