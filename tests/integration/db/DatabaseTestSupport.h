@@ -9,10 +9,14 @@
 #include <vector>
 
 #include "db/Database.h"
+#include "support/TestServers.h"
 
 namespace vorlanex::db::testing {
 
-enum class Engine { SQLite, PostgreSQL, MariaDB };
+using vorlanex::testing::Engine;
+using vorlanex::testing::FreshFolder;
+using vorlanex::testing::RequiredEnv;
+using vorlanex::testing::ServerConnectionString;
 
 // One database the tests run against, with the SQL spellings that differ between them.
 struct TestDatabase {
@@ -27,23 +31,6 @@ struct TestDatabase {
     int DecimalCode;            // the catalog's type code for DECIMAL(18,4)
 };
 
-inline std::string RequiredEnv(const char* name) {
-    const char* value = std::getenv(name);
-    if (!value || !*value) {
-        ADD_FAILURE() << name << " is not set: start the servers with scripts/test-servers";
-        return {};
-    }
-    return value;
-}
-
-inline std::filesystem::path FreshFolder(const std::string& tag) {
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("vorlanex-db-" + tag + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
-
 // A writable copy of a fixture file in a folder of its own.
 inline std::filesystem::path CopyFixture(const std::string& relative, const std::string& tag) {
     const std::filesystem::path source = std::filesystem::path(VORLANEX_FIXTURES_DIR) / relative;
@@ -52,13 +39,6 @@ inline std::filesystem::path CopyFixture(const std::string& relative, const std:
     std::filesystem::permissions(target, std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     return target;
-}
-
-// The program's connection string for a server, in the form the connection panel produces.
-inline std::string ServerConnectionString(Engine kind) {
-    const std::string odbc = RequiredEnv(kind == Engine::PostgreSQL ? "VORLANEX_TEST_PG_CONN"
-                                                                    : "VORLANEX_TEST_MARIADB_CONN");
-    return "Provider=MSDASQL.1;Extended Properties=\"" + odbc + "\"";
 }
 
 inline std::unique_ptr<IConnection> OpenConnection(const std::string& connectionString) {

@@ -16,40 +16,9 @@
 #include "db/Database.h"
 #include "export/ExportRun.h"
 #include "model/SchemaModel.h"
+#include "support/TestServers.h"
 
 namespace vorlanex::testing {
-
-enum class Engine { SQLite, PostgreSQL, MariaDB };
-
-inline const char* EngineName(Engine engine) {
-    switch (engine) {
-        case Engine::SQLite:
-            return "SQLite";
-        case Engine::PostgreSQL:
-            return "PostgreSQL";
-        case Engine::MariaDB:
-            return "MariaDB";
-    }
-    return "?";
-}
-
-inline std::string RequiredEnv(const char* name) {
-    const char* value = std::getenv(name);
-    if (!value || !*value) {
-        ADD_FAILURE() << name << " is not set: start the servers with scripts/test-servers";
-        return {};
-    }
-    return value;
-}
-
-// A folder of the test's own, emptied first.
-inline std::filesystem::path FreshFolder(const std::string& tag) {
-    auto folder = std::filesystem::temp_directory_path() /
-                  ("vorlanex-export-" + tag + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 // The SQL spellings that differ between the engines the tests create tables in.
 struct Dialect {
