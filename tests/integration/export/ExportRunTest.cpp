@@ -87,36 +87,6 @@ TEST_F(ExportRunTest, FileExportLogsEachTableAndAGreenResult) {
     EXPECT_EQ(run->Host.RunningStates, (std::vector<bool>{true, false}));
 }
 
-TEST_F(ExportRunTest, DatabaseExportWithDeletesLogsBothPhases) {
-    CreateNumbered(*source, "A", 2);
-    CreateNumbered(*source, "B", 2);
-    CreateNumbered(*target, "A", 0, false);
-    CreateNumbered(*target, "B", 0, false);
-    for (int i = 100; i < 103; ++i)
-        target->Exec("INSERT INTO A VALUES (" + std::to_string(i) + ", 'old')");
-    for (int i = 100; i < 105; ++i)
-        target->Exec("INSERT INTO B VALUES (" + std::to_string(i) + ", 'old')");
-    AddTable(run->Schema, "A");
-    AddTable(run->Schema, "B");
-    run->Misc.DeleteRecs = true;
-    ASSERT_EQ(run->Export(), ExportOutcome::Complete);
-    const std::vector<std::string> expected = {
-        "", "*Reading Records",   "A: |red:2", "B: |red:2",
-        "", "*Deleting Records",  "B: |red:5", "A: |red:3",
-        "", "*Exporting Records", "A: |red:2", "B: |red:2",
-        "", "*Extract Complete!",
-    };
-    auto lines = run->LogLines();
-    ASSERT_EQ(lines.size(), 17u);
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 14), expected);
-    EXPECT_EQ(lines[15], "green:-- 0 error(s) found!");
-    EXPECT_EQ(Count(*target, "A"), "2");
-    EXPECT_EQ(target->Scalar("SELECT name FROM B WHERE id = 2"), "row 2");
-    // The temporary script stays in the program folder.
-    EXPECT_TRUE(std::filesystem::exists(folder / "zttemp.sql"));
-    EXPECT_EQ(run->Info.FileName, (folder / "zttemp.sql").string());
-}
-
 TEST_F(ExportRunTest, TheScriptFileHasTheHeaderDeletesAndTableBlocks) {
     source->Exec("CREATE TABLE \"order lines\" (\"line no\" INTEGER, item VARCHAR(20))");
     source->Exec("INSERT INTO \"order lines\" VALUES (1, 'O''Brien')");
@@ -250,6 +220,46 @@ TEST_F(ExportRunTest, QuotesInNamesDoNotHideTheMarkersOrStatementsThatFollow) {
     EXPECT_EQ(tableLines, (std::vector<std::string>{"[Bob's orders]: 2", "Bob's orders: 1",
                                                     "O'Brien: 1", "b: 2"}));
 }
+
+class DatabaseExport : public ::testing::TestWithParam<Engine> {};
+
+TEST_P(DatabaseExport, WithDeletesLogsBothPhases) {
+    const auto folder = FreshFolder(std::string("deletes-") + EngineName(GetParam()));
+    TestDatabase source(Engine::SQLite, folder, "source");
+    TestDatabase target(GetParam(), folder, "target");
+    CreateNumbered(source, "alpha", 2);
+    CreateNumbered(source, "beta", 2);
+    CreateNumbered(target, "alpha", 0, false);
+    CreateNumbered(target, "beta", 0, false);
+    for (int i = 100; i < 103; ++i)
+        target.Exec("INSERT INTO alpha VALUES (" + std::to_string(i) + ", 'old')");
+    for (int i = 100; i < 105; ++i)
+        target.Exec("INSERT INTO beta VALUES (" + std::to_string(i) + ", 'old')");
+    RunFixture run(source.Connection(), target.Connection(), folder);
+    AddTable(run.Schema, "alpha");
+    AddTable(run.Schema, "beta");
+    run.Misc.DeleteRecs = true;
+    ASSERT_EQ(run.Export(), ExportOutcome::Complete);
+    const std::vector<std::string> expected = {
+        "", "*Reading Records",   "alpha: |red:2", "beta: |red:2",
+        "", "*Deleting Records",  "beta: |red:5",  "alpha: |red:3",
+        "", "*Exporting Records", "alpha: |red:2", "beta: |red:2",
+        "", "*Extract Complete!",
+    };
+    auto lines = run.LogLines();
+    ASSERT_EQ(lines.size(), 17u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 14), expected);
+    EXPECT_EQ(lines[15], "green:-- 0 error(s) found!");
+    EXPECT_EQ(Count(target, "alpha"), "2");
+    EXPECT_EQ(target.Scalar("SELECT name FROM beta WHERE id = 2"), "row 2");
+    // The temporary script stays in the program folder.
+    EXPECT_TRUE(std::filesystem::exists(folder / "zttemp.sql"));
+    EXPECT_EQ(run.Info.FileName, (folder / "zttemp.sql").string());
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, DatabaseExport,
+                         ::testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::MariaDB),
+                         [](const auto& info) { return std::string(EngineName(info.param)); });
 
 class FailingInsert : public ::testing::TestWithParam<Engine> {};
 
