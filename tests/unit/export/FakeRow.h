@@ -30,8 +30,17 @@ public:
     FieldType FieldTypeOf(int index) const override { return at(index).Type; }
     bool IsBinary(int index) const override { return at(index).Binary; }
     bool IsNull(int index) const override { return !at(index).Text.has_value(); }
-    std::string_view AsText(int index) const override { return *at(index).Text; }
-    DateTime AsDateTime(int index) const override { return at(index).When; }
+    // As the ODBC layer: a NULL reads as empty text and is no date.
+    std::string_view AsText(int index) const override {
+        const FakeColumn& column = at(index);
+        return column.Text ? std::string_view(*column.Text) : std::string_view();
+    }
+    DateTime AsDateTime(int index) const override {
+        const FakeColumn& column = at(index);
+        if (!column.Text)
+            throw db::DatabaseError("The value of field \"" + column.Name + "\" is NULL");
+        return column.When;
+    }
     std::int64_t AsInteger(int index) const override { return std::stoll(*at(index).Text); }
     bool AsBoolean(int index) const override { return *at(index).Text == "True"; }
     int FieldIndex(std::string_view name) const override {

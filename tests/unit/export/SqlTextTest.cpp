@@ -491,14 +491,29 @@ TEST(ValueText, ReplacementPerType) {
         {kAccess, FieldType::Time, "03/05/2011 10:00", "'2011/03/05 10:00:00 am'"},
         {kPostgreSQL, FieldType::TimeStamp, "3/5/11 14:07", "'2011-03-05 14:07:00'"},
         {255, FieldType::DateTime, "03/05/2011 14:07:09", "'03/05/2011'"},
-        // A blank replacement leaves the source value.
+        // A blank replacement leaves the source value, a date field's too: nothing is read.
         {kOracle, FieldType::String, " \t ", "'src'"},
+        {kOracle, FieldType::DateTime, " \x01 ", "'1899/12/30 00:00:00'"},
     };
     for (const auto& c : cases) {
         TZTField settings;
         settings.ReplacementValue = c.Replacement;
         EXPECT_EQ(valueText(c.Engine, {"c", c.Type, "src"}, &settings), c.Text) << c.Text;
     }
+}
+
+// A column that no field of the table names keeps its source value, whatever the other
+// fields' settings.
+TEST(ValueText, ColumnWithoutAFieldKeepsTheSourceValue) {
+    TZTTable table;
+    table.TableName = "t";
+    addField(table, "other").ClearValue = true;
+    addField(table, "d").ReplacementValue = "not a date";
+    FakeRow row({{"c", FieldType::String, " x "}, {"dd", FieldType::Date, "x", {2011, 3, 5}}});
+    std::string out;
+    TRowValueText values(table, DatabaseEngine::Oracle, LocaleFormats{});
+    values.Append(row, out);
+    EXPECT_EQ(out, " VALUES ('x', '2011/03/05');");
 }
 
 TEST(ValueText, UnreadableDateReplacementRaisesWhenARowIsWritten) {
