@@ -36,10 +36,10 @@ std::string LocaleFormats::FromStrftime(const std::string& format, char placehol
             literal(format[i]);
             continue;
         }
-        char spec = format[++i];
-        if ((spec == 'E' || spec == 'O') && i + 1 < format.size())
-            spec = format[++i];
-        switch (spec) {
+        char conversion = format[++i];
+        if ((conversion == 'E' || conversion == 'O') && i + 1 < format.size())
+            conversion = format[++i];
+        switch (conversion) {
             case 'd':
                 out += "dd";
                 break;
