@@ -251,10 +251,9 @@ int runTemplate(const std::vector<std::string>& args, std::ostream& out, std::os
     if (engine)
         info.DBEngine = EngineFromValue(*engine);
 
-    auto source = db::CreateOdbcConnection();
+    auto source = connect(withLogin(info.DSNFrom, sourceUser, "VORLANEX_SOURCE_PASSWORD"));
+    // A file destination still hands the run a target, one that is never opened.
     auto target = db::CreateOdbcConnection();
-    source->SetConnectionString(withLogin(info.DSNFrom, sourceUser, "VORLANEX_SOURCE_PASSWORD"));
-    source->Open();
     info.SourceEngine = GetConnectionEngine(source->ConnectionString());
     if (info.ODBCDestination) {
         target->SetConnectionString(withLogin(info.DSNTo, targetUser, "VORLANEX_TARGET_PASSWORD"));

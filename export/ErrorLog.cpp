@@ -1,8 +1,6 @@
 #include "export/ErrorLog.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <system_error>
+#include <exception>
 
 #include "export/ScriptFile.h"
 #include "model/NameCompare.h"
@@ -18,9 +16,6 @@ constexpr std::string_view kSqlLabel = "SQL Query: \t";
 constexpr size_t kRuleLength = 100;
 constexpr std::string_view kLineEnd = "\r\n";
 
-std::string reason(int error) {
-    return std::system_category().message(error);
-}
 }  // namespace
 
 TErrorLog::TErrorLog(const std::filesystem::path& programFolder, LocaleFormats locale, Clock clock)
@@ -58,24 +53,20 @@ void TErrorLog::LogError(IErrorLogWindow* window, std::string_view functionName,
     }
     record.append(kRuleLength, '-').append(kLineEnd);
 
-    std::FILE* file = std::fopen(m_path.c_str(), "ab");
-    if (!file)
-        throw FileError("Cannot open " + m_path.string() + ": " + reason(errno));
-    // A full disk may only show when the buffer is flushed.
-    const bool written = std::fwrite(record.data(), 1, record.size(), file) == record.size() &&
-                         std::fflush(file) == 0;
-    const int writeError = errno;
+    // A file that cannot be opened is the caller's error in place of this one: not counted.
+    TTextFileWriter file(m_path, TTextFileWriter::Mode::Append);
+    std::exception_ptr writeFailure;
     try {
-        if (window)
-            window->CountError();
+        file.Write(record);
     } catch (...) {
-        std::fclose(file);
-        throw;
+        writeFailure = std::current_exception();
     }
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed)
-        throw FileError("Cannot write to " + m_path.string() + ": " +
-                        reason(written ? errno : writeError));
+    // The error counts even when its record could not be written; the file closes after that.
+    if (window)
+        window->CountError();
+    file.Close();
+    if (writeFailure)
+        std::rethrow_exception(writeFailure);
 }
 
 }  // namespace vorlanex

@@ -1,9 +1,5 @@
 #include "export/SqlText.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <system_error>
-
 #include "export/ScriptFile.h"
 #include "model/DateTime.h"
 #include "model/NameCompare.h"
@@ -99,28 +95,6 @@ void appendNumber(std::string& out, int value, int width) {
 
 constexpr bool startsWith(std::string_view text, size_t pos, std::string_view word) noexcept {
     return text.substr(pos, word.size()) == word;
-}
-
-// Opens for appending (creating the file when missing), writes and closes again.
-void appendToFile(const std::filesystem::path& path, std::string_view text) {
-    auto failure = [&](const char* what, int error) {
-        return FileError(std::string(what) + " " + path.string() + ": " +
-                         std::system_category().message(error));
-    };
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file)
-        throw failure("Cannot open", errno);
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    int error = errno;
-    // The data may only reach the disk at the flush: a full disk shows there.
-    const bool flushed = written && std::fflush(file) == 0;
-    if (written && !flushed)
-        error = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (flushed && !closed)
-        error = errno;
-    if (!written || !flushed || !closed)
-        throw failure("Cannot write to", error);
 }
 
 constexpr std::string_view kNull = "NULL";
@@ -544,7 +518,10 @@ bool WriteDeleteStatement(const TZTTable* table, const TConnInfo& connInfo) {
     line += QuoteName(table->TableName, connInfo.DBEngine);
     line += ';';
     line += kLineEnd;
-    appendToFile(connInfo.FileName, line);
+    // Opened for this one line and closed again; a full disk shows when the line is flushed.
+    TTextFileWriter file(connInfo.FileName, TTextFileWriter::Mode::Append);
+    file.Write(line);
+    file.Close();
     return true;
 }
 
